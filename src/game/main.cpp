@@ -2,4 +2,6 @@
 #include "game/frame_loop.h"
 #include "platform/run.h"
 
-int main() { platform_run(game_main); }
+int main() {
+    platform_run(game_main);
+}

@@ -42,7 +42,8 @@ void fire_projectile(Projectile& projectile, const Car& car) {
     projectile.direction = direction;
 }
 
-void update_projectile(Projectile& projectile, LevelMap& level, const SpriteSet& projectile_sprites) {
+void update_projectile(Projectile& projectile, LevelMap& level,
+                       const SpriteSet& projectile_sprites) {
     if (projectile.life <= 0) {
         return;
     }

@@ -8,9 +8,9 @@
 #include "game/car.h"
 #include "platform/input.h"
 
-inline constexpr int32_t PROJECTILE_LIFE = 20;   // frames a new shot may fly
-inline constexpr int32_t PROJECTILE_STEPS = 3;   // cells per frame
-inline constexpr int32_t BLAST_RADIUS = 2;       // impact cell +- 2: 5 x 5 cells
+inline constexpr int32_t PROJECTILE_LIFE = 20;  // frames a new shot may fly
+inline constexpr int32_t PROJECTILE_STEPS = 3;  // cells per frame
+inline constexpr int32_t BLAST_RADIUS = 2;      // impact cell +- 2: 5 x 5 cells
 
 struct Projectile {
     int32_t x;
@@ -34,7 +34,8 @@ void fire_projectile(Projectile& projectile, const Car& car);
 // Frame step 9: draws a projectile in flight where it stands, counts down its
 // life and moves it up to three cells; leaving the grid ends it, a cell that
 // is not floor blasts and ends it.
-void update_projectile(Projectile& projectile, LevelMap& level, const SpriteSet& projectile_sprites);
+void update_projectile(Projectile& projectile, LevelMap& level,
+                       const SpriteSet& projectile_sprites);
 
 // Turns every non-floor cell of the 5 x 5 square around (x, y) into floor and
 // adds one to score for each. An impact on the outermost ring changes nothing.

@@ -15,13 +15,13 @@ inline constexpr int32_t SCREEN_BYTES = SCREEN_W * SCREEN_H;
 inline constexpr int32_t TEXT_COLUMNS = 80;  // text grid, counted from 1
 inline constexpr int32_t TEXT_ROWS = 60;
 inline constexpr int32_t TEXT_CELL_PIXELS = 8;
-inline constexpr uint8_t TEXT_INK = 15;    // white
-inline constexpr uint8_t TEXT_PAPER = 0;   // black
+inline constexpr uint8_t TEXT_INK = 15;   // white
+inline constexpr uint8_t TEXT_PAPER = 0;  // black
 
 // Separators that may follow printed text.
-inline constexpr int32_t TEXT_SEP_NONE = 0;       // cursor stays after the text
-inline constexpr int32_t TEXT_SEP_NEXT_ZONE = 1;  // blanks up to column 14k + 1
-inline constexpr int32_t TEXT_SEP_LINE_BREAK = 2; // column 1 of the next row
+inline constexpr int32_t TEXT_SEP_NONE = 0;        // cursor stays after the text
+inline constexpr int32_t TEXT_SEP_NEXT_ZONE = 1;   // blanks up to column 14k + 1
+inline constexpr int32_t TEXT_SEP_LINE_BREAK = 2;  // column 1 of the next row
 inline constexpr int32_t TEXT_ZONE_WIDTH = 14;
 
 // Cursor visibility argument of text_locate.

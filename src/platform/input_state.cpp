@@ -35,7 +35,9 @@ bool key_sets_typed_flag(int32_t scan_code) {
 
 namespace {
 
-bool valid_code(int32_t scan_code) { return scan_code >= 0 && scan_code < KEY_CODE_COUNT; }
+bool valid_code(int32_t scan_code) {
+    return scan_code >= 0 && scan_code < KEY_CODE_COUNT;
+}
 
 InputEvent key_event(int32_t type, int32_t scan_code, int32_t char_code) {
     return InputEvent{type, valid_code(scan_code) ? scan_code : 0, char_code, 0, 0};
@@ -51,8 +53,8 @@ void keys_press(KeyStates& keys, EventRing& ring, int32_t scan_code, int32_t cha
     if (key_sets_typed_flag(scan_code)) {
         keys.typed = true;
     }
-    ring_post(ring, key_event(repeat ? EVENT_KEY_REPEATED : EVENT_KEY_PRESSED, scan_code,
-                              char_code));
+    ring_post(ring,
+              key_event(repeat ? EVENT_KEY_REPEATED : EVENT_KEY_PRESSED, scan_code, char_code));
 }
 
 void keys_release(KeyStates& keys, EventRing& ring, int32_t scan_code) {

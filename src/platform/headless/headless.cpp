@@ -104,16 +104,22 @@ void headless_reset() {
     h = Headless{};
 }
 
-void headless_schedule(const HeadlessInput& input) { state().script.push_back(input); }
+void headless_schedule(const HeadlessInput& input) {
+    state().script.push_back(input);
+}
 
 int32_t headless_pending() {
     const Headless& h = state();
     return static_cast<int32_t>(h.script.size() - h.next_input);
 }
 
-int64_t headless_now_ms() { return state().now_ms; }
+int64_t headless_now_ms() {
+    return state().now_ms;
+}
 
-const HeadlessStats& headless_stats() { return state().stats; }
+const HeadlessStats& headless_stats() {
+    return state().stats;
+}
 
 // ---- display services ----
 
@@ -126,14 +132,19 @@ int32_t screen_open(int32_t /*width*/, int32_t /*height*/, int32_t /*bits_per_pi
     return 0;
 }
 
-uint8_t* screen_framebuffer() { return state().framebuffer.data(); }
+uint8_t* screen_framebuffer() {
+    return state().framebuffer.data();
+}
 
-void screen_lock() { ++state().stats.lock_depth; }
+void screen_lock() {
+    ++state().stats.lock_depth;
+}
 
 void screen_unlock(int32_t first_row, int32_t last_row) {
     HeadlessStats& s = state().stats;
     const int32_t first = first_row < 0 ? 0 : (first_row > SCREEN_H - 1 ? SCREEN_H - 1 : first_row);
-    const int32_t last = last_row < 0 ? SCREEN_H - 1 : (last_row > SCREEN_H - 1 ? SCREEN_H - 1 : last_row);
+    const int32_t last =
+        last_row < 0 ? SCREEN_H - 1 : (last_row > SCREEN_H - 1 ? SCREEN_H - 1 : last_row);
     if (first <= last) {
         s.dirty_first = s.dirty_first < 0 || first < s.dirty_first ? first : s.dirty_first;
         s.dirty_last = last > s.dirty_last ? last : s.dirty_last;
@@ -155,9 +166,13 @@ int32_t key_down(int32_t code) {
     return state().keys.sampled[static_cast<size_t>(code)] != 0 ? -1 : 0;
 }
 
-int32_t poll_event(InputEvent& event) { return ring_take(state().ring, event) ? -1 : 0; }
+int32_t poll_event(InputEvent& event) {
+    return ring_take(state().ring, event) ? -1 : 0;
+}
 
-double clock_seconds() { return static_cast<double>(state().now_ms) / 1000.0; }
+double clock_seconds() {
+    return static_cast<double>(state().now_ms) / 1000.0;
+}
 
 void sleep_ms(int32_t ms, int32_t /*kind*/) {
     if (ms <= 0) {

@@ -32,13 +32,13 @@ struct HeadlessInput {
 };
 
 struct HeadlessStats {
-    int64_t sleeps;          // sleep_ms calls that slept
-    int64_t slept_ms;        // their total length
-    int64_t samples;         // 10 ms samples taken
-    int64_t shown;           // samples that found changed rows and "showed" them
-    int64_t outer_unlocks;   // outermost screen_unlock calls
-    int32_t lock_depth;      // current nesting of screen_lock
-    int32_t dirty_first;     // changed rows not yet shown, or -1 when none
+    int64_t sleeps;         // sleep_ms calls that slept
+    int64_t slept_ms;       // their total length
+    int64_t samples;        // 10 ms samples taken
+    int64_t shown;          // samples that found changed rows and "showed" them
+    int64_t outer_unlocks;  // outermost screen_unlock calls
+    int32_t lock_depth;     // current nesting of screen_lock
+    int32_t dirty_first;    // changed rows not yet shown, or -1 when none
     int32_t dirty_last;
     bool screen_open;
 };

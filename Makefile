@@ -1,6 +1,6 @@
 # The two commands of the README, and the wrappers around the CMake presets.
 #   make play    install what is missing, build a release build, start the game
-#   make test    install what is missing, build, run every test (dev, asan, browser)
+#   make test    install what is missing, build, run every test (dev, asan, tsan, browser)
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 
@@ -13,7 +13,7 @@ play:
 	cmake --build --preset release --target carblast
 	./build/release/carblast
 
-test: test-dev test-asan test-web
+test: test-dev test-asan test-tsan test-web
 
 test-dev:
 	scripts/install-deps test

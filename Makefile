@@ -64,7 +64,7 @@ screenshot:
 # the Debian package.
 PREFIX ?= /usr/local
 install:
-	scripts/install-deps test
+	scripts/install-deps play
 	cmake --preset release
 	cmake --build --preset release --target carblast carblast-check carblast-replay carblast_icons
 	cmake --install build/release --prefix "$(PREFIX)"
@@ -80,9 +80,9 @@ build:
 
 bench:
 	scripts/install-deps test
-	cmake --preset release
-	cmake --build --preset release --target carblast-bench
-	./build/release/bench/carblast-bench
+	cmake --preset bench
+	cmake --build --preset bench --target carblast-bench
+	./build/bench/bench/carblast-bench
 
 # Each fuzz target for FUZZ_SECONDS, one after the other (clang, libFuzzer).
 FUZZ_SECONDS ?= 60

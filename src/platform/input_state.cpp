@@ -77,6 +77,13 @@ void keys_close_request(KeyStates& keys, EventRing& ring) {
     ring_post(ring, InputEvent{EVENT_CLOSE_REQUESTED, 0, 0, 0, 0});
 }
 
+int32_t keys_down(const KeyStates& keys, int32_t code) {
+    if (!valid_code(code)) {
+        return 0;
+    }
+    return keys.sampled[static_cast<size_t>(code)] != 0 ? -1 : 0;
+}
+
 void keys_sample(KeyStates& keys) {
     if (keys.focused) {
         std::copy(keys.live.begin(), keys.live.end(), keys.sampled.begin());

@@ -42,3 +42,6 @@ void keys_close_request(KeyStates& keys, EventRing& ring);
 // The 10 ms sample: key_down sees the live states from now on, but only while
 // the window has the focus.
 void keys_sample(KeyStates& keys);
+// What key_down reports for code: -1 if it was down at the latest sample,
+// else 0; 0 for codes outside 0..127.
+int32_t keys_down(const KeyStates& keys, int32_t code);

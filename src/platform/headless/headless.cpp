@@ -160,10 +160,7 @@ void screen_unlock(int32_t first_row, int32_t last_row) {
 // ---- input and clock services ----
 
 int32_t key_down(int32_t code) {
-    if (code < 0 || code >= KEY_CODE_COUNT) {
-        return 0;
-    }
-    return state().keys.sampled[static_cast<size_t>(code)] != 0 ? -1 : 0;
+    return keys_down(state().keys, code);
 }
 
 int32_t poll_event(InputEvent& event) {

@@ -570,13 +570,8 @@ void screen_unlock(int32_t first_row, int32_t last_row) {
 // ---- input and clock services ----
 
 int32_t key_down(int32_t code) {
-    if (code < 0 || code >= KEY_CODE_COUNT) {
-        return 0;
-    }
     Shared& s = shared();
-    return with_screen(s, [&s, code] {
-        return s.keys.sampled[static_cast<size_t>(code)] != 0 ? int32_t{-1} : int32_t{0};
-    });
+    return with_screen(s, [&s, code] { return keys_down(s.keys, code); });
 }
 
 int32_t poll_event(InputEvent& event) {

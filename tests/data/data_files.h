@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
+
+#include "display/canvas.h"
 
 class DataFilesTest : public ::testing::Test {
   protected:
@@ -38,3 +42,16 @@ class DataFilesTest : public ::testing::Test {
 
     std::filesystem::path folder_;
 };
+
+// The canvas byte at (x, y), and how many canvas bytes are not 0.
+inline uint8_t canvas_at(int32_t x, int32_t y) {
+    return canvas.pixels[static_cast<std::size_t>(y * MAP_W + x)];
+}
+
+inline int32_t nonzero_cells() {
+    int32_t n = 0;
+    for (const uint8_t p : canvas.pixels) {
+        n += p != 0 ? 1 : 0;
+    }
+    return n;
+}

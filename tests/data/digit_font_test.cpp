@@ -15,18 +15,6 @@ int32_t glyph_cell(int32_t g, int32_t r, int32_t c) {
     return 1 + g * 25 + r * 5 + c;
 }
 
-uint8_t canvas_at(int32_t x, int32_t y) {
-    return canvas.pixels[static_cast<size_t>(y * MAP_W + x)];
-}
-
-int32_t nonzero_cells() {
-    int32_t n = 0;
-    for (const uint8_t p : canvas.pixels) {
-        n += p != 0 ? 1 : 0;
-    }
-    return n;
-}
-
 class DigitFontTest : public DataFilesTest {
   protected:
     void SetUp() override {

@@ -15,18 +15,6 @@ namespace {
 
 using Rows = std::vector<std::vector<int32_t>>;
 
-uint8_t canvas_at(int32_t x, int32_t y) {
-    return canvas.pixels[static_cast<size_t>(y * MAP_W + x)];
-}
-
-int32_t nonzero_cells() {
-    int32_t n = 0;
-    for (const uint8_t p : canvas.pixels) {
-        n += p != 0 ? 1 : 0;
-    }
-    return n;
-}
-
 class SpriteSetTest : public DataFilesTest {
   protected:
     void SetUp() override {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/changed_rows.h"
 #include "platform/display.h"
 #include "platform/input.h"
 #include "platform/input_state.h"
@@ -142,13 +143,7 @@ void screen_lock() {
 
 void screen_unlock(int32_t first_row, int32_t last_row) {
     HeadlessStats& s = state().stats;
-    const int32_t first = first_row < 0 ? 0 : (first_row > SCREEN_H - 1 ? SCREEN_H - 1 : first_row);
-    const int32_t last =
-        last_row < 0 ? SCREEN_H - 1 : (last_row > SCREEN_H - 1 ? SCREEN_H - 1 : last_row);
-    if (first <= last) {
-        s.dirty_first = s.dirty_first < 0 || first < s.dirty_first ? first : s.dirty_first;
-        s.dirty_last = last > s.dirty_last ? last : s.dirty_last;
-    }
+    mark_changed_rows(s.dirty_first, s.dirty_last, first_row, last_row);
     if (s.lock_depth > 0) {
         --s.lock_depth;
         if (s.lock_depth == 0) {

@@ -21,6 +21,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/changed_rows.h"
 #include "platform/display.h"
 #include "platform/input.h"
 #include "platform/input_state.h"
@@ -512,13 +513,7 @@ auto with_screen(Shared& s, Action action) {
 }
 
 void mark_rows(Shared& s, int32_t first_row, int32_t last_row) {
-    const int32_t first = first_row < 0 ? 0 : std::min(first_row, SCREEN_H - 1);
-    const int32_t last = last_row < 0 ? SCREEN_H - 1 : std::min(last_row, SCREEN_H - 1);
-    if (first > last) {
-        return;
-    }
-    s.dirty_first = s.dirty_first < 0 ? first : std::min(first, s.dirty_first);
-    s.dirty_last = std::max(last, s.dirty_last);
+    mark_changed_rows(s.dirty_first, s.dirty_last, first_row, last_row);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/changed_rows.h"
 #include "platform/display.h"
 #include "platform/input.h"
 #include "platform/input_state.h"
@@ -311,13 +312,7 @@ void refresh(void* /*user_data*/) {
 }
 
 void mark_rows(Web& w, int32_t first_row, int32_t last_row) {
-    const int32_t first = first_row < 0 ? 0 : (first_row > SCREEN_H - 1 ? SCREEN_H - 1 : first_row);
-    const int32_t last =
-        last_row < 0 ? SCREEN_H - 1 : (last_row > SCREEN_H - 1 ? SCREEN_H - 1 : last_row);
-    if (first <= last) {
-        w.dirty_first = w.dirty_first < 0 || first < w.dirty_first ? first : w.dirty_first;
-        w.dirty_last = last > w.dirty_last ? last : w.dirty_last;
-    }
+    mark_changed_rows(w.dirty_first, w.dirty_last, first_row, last_row);
 }
 
 }  // namespace
